@@ -13,7 +13,8 @@ quint16 SwapWord(quint16 w);
 quint16 GetRegister(QByteArrayView block, quint16 i);
 
 // Number formatting with the separators of the default QLocale: grouping in thousands when
-// grouping is set, the given number of decimals, a leading minus for negatives.
+// grouping is set, the given number of decimals, a leading minus for negatives (not for a value
+// that rounds to zero).
 QString FormatNumber(double value, int decimals, bool grouping = true);
 
 // Float decoding with the device's no-information marker (FF FF FF FF). The window keeps one:
@@ -25,7 +26,8 @@ public:
     // Pair i (registers 2i and 2i+1, upper half first) as a float; 0.0 and NoInfo for the marker.
     // A pair that lies beyond the block is treated as the marker: the device sent no value.
     float GetRegisterFloat(QByteArrayView block, quint16 i);
-    // Code 3: "#,##0.000", code 4: "#,##0.0000", any other: "#,##0.0"; "нет информ." after a marker.
+    // Code 3: "#,##0.000", code 4: "#,##0.0000", any other: "#,##0.0"; "нет информ." after a
+    // marker.
     QString FormatValue(quint16 code, float value) const;
 };
 
