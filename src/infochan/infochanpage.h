@@ -2,10 +2,16 @@
 // second interface, checks them and shows the 31 values scaled by the limits in the packet.
 #pragma once
 
+#include "infochanpacket.h"
+#include "infochanreceiver.h"
 #include "timer.h"
 
 #include <QByteArrayView>
 #include <QWidget>
+#include <array>
+
+class QLabel;
+class QLineEdit;
 
 namespace tarvik {
 
@@ -29,11 +35,28 @@ public:
     void ClearInfoChanPage();
 
     Timer& TimerChanInfo() { return timerChanInfo_; }
+    // What the last good packet said; kept when the page is blanked.
+    const InfoChanData& Data() const { return data_; }
 
 private:
+    void buildPage();
+    QWidget* buildLinkGroup();
+    QWidget* buildDeviceInfo();
+    QWidget* buildValueBox(int box);
+
     ModbusLink& link_;
     Messages& messages_;
     Timer timerChanInfo_;
+    InfoChanReceiver receiver_;
+    InfoChanData data_;
+
+    std::array<QLineEdit*, InfoChanValueCount> valueEdits_{};
+    QLineEdit* netAddr_ = nullptr;
+    QLineEdit* version_ = nullptr;
+    QLineEdit* status_ = nullptr;
+    QLineEdit* uLimit_ = nullptr;
+    QLineEdit* iLimit_ = nullptr;
+    QLabel* message_ = nullptr;
 };
 
 } // namespace tarvik
