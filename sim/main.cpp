@@ -101,7 +101,10 @@ class InfoService {
 public:
     InfoService(const SimOptions& options, PtyLine& line, std::function<Measurements()> source)
         : line_(line), stream_(options.packet, options.stream), source_(std::move(source)) {
-        QObject::connect(&line_, &PtyLine::drained, [this] { next(); });
+        // Queued: the next packet is sent from the event loop, never from inside the line's
+        // own write.
+        QObject::connect(
+            &line_, &PtyLine::drained, &line_, [this] { next(); }, Qt::QueuedConnection);
     }
 
     void start() { next(); }

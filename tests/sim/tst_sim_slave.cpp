@@ -61,6 +61,8 @@ private slots:
     void lineAssembly();
     void faultsFollowTheRequestNumber_data();
     void faultsFollowTheRequestNumber();
+    void writesPersistInSettingsBlocks_data();
+    void writesPersistInSettingsBlocks();
 };
 
 void TestSimSlave::crc_data() {
@@ -340,6 +342,63 @@ void TestSimSlave::faultsFollowTheRequestNumber() {
             QCOMPARE(frame, good);
         }
     }
+}
+
+void TestSimSlave::writesPersistInSettingsBlocks_data() {
+    // A settings-like block: 4 registers at 512, 514, 516, 518 (two address units each),
+    // holding 11, 12, 13, 14; a block of two floats at 2048 and 2052.
+    QTest::addColumn<QStringList>("requests"); // sent in order, CRC appended
+    QTest::addColumn<QStringList>("replies");  // without CRC
+    QTest::newRow("read with step 2")
+        << QStringList{"01 03 02 00 00 04"} << QStringList{"01 03 08 00 0B 00 0C 00 0D 00 0E"};
+    QTest::newRow("read from the middle")
+        << QStringList{"01 03 02 04 00 02"} << QStringList{"01 03 04 00 0D 00 0E"};
+    QTest::newRow("odd address between registers")
+        << QStringList{"01 03 02 01 00 01", "01 06 02 05 00 01"}
+        << QStringList{"01 83 02", "01 86 02"};
+    QTest::newRow("read past the last register")
+        << QStringList{"01 03 02 06 00 02"} << QStringList{"01 83 02"};
+    QTest::newRow("single write persists")
+        << QStringList{"01 06 02 04 00 03", "01 03 02 00 00 04"}
+        << QStringList{"01 06 02 04 00 03", "01 03 08 00 0B 00 0C 00 03 00 0E"};
+    QTest::newRow("float write persists")
+        << QStringList{"01 10 08 00 00 02 04 41 20 00 00", "01 03 08 00 00 04"}
+        << QStringList{"01 10 08 00 00 02", "01 03 08 41 20 00 00 00 00 00 00"};
+    QTest::newRow("write may not leave the block")
+        << QStringList{"01 10 02 06 00 02 04 00 01 00 02", "01 03 02 06 00 01"}
+        << QStringList{"01 90 02", "01 03 02 00 0E"};
+}
+
+void TestSimSlave::writesPersistInSettingsBlocks() {
+    QFETCH(QStringList, requests);
+    QFETCH(QStringList, replies);
+
+    RegisterMap registers = transducerRegisters(numbered);
+    RegisterBlock parameters;
+    parameters.name = "parameters";
+    parameters.first = 512;
+    parameters.count = 4;
+    parameters.step = 2;
+    parameters.writable = true;
+    parameters.words = {11, 12, 13, 14};
+    registers.add(parameters);
+    RegisterBlock ratios;
+    ratios.name = "ratios";
+    ratios.first = 2048;
+    ratios.count = 4;
+    ratios.step = 2;
+    ratios.writable = true;
+    registers.add(ratios);
+
+    Slave slave({}, registers);
+    QStringList got;
+    for (const QString& request : requests) {
+        const QByteArray reply = replyTo(slave, withCrc(request));
+        got << (reply.isEmpty()
+                    ? QStringLiteral("(silence)")
+                    : QString::fromLatin1(reply.first(reply.size() - 2).toHex(' ').toUpper()));
+    }
+    QCOMPARE(got, replies);
 }
 
 QTEST_GUILESS_MAIN(TestSimSlave)
