@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <array>
@@ -60,6 +61,10 @@ SettingsPage::SettingsPage(ModbusLink& link, Messages& messages, QWidget* parent
 
     PageControlSetAllParam = new QTabWidget(this);
     PageControlSetAllParam->setObjectName(QStringLiteral("PageControlSetAllParam"));
+    // The four long captions of the inner tabs fit the page's width in a slightly smaller font.
+    QFont tabFont = PageControlSetAllParam->tabBar()->font();
+    tabFont.setPointSizeF(tabFont.pointSizeF() * 0.9);
+    PageControlSetAllParam->tabBar()->setFont(tabFont);
     for (const SubPage& sub : SubPages) {
         auto* page = new QWidget(PageControlSetAllParam);
         page->setObjectName(QLatin1String(sub.name));

@@ -196,6 +196,8 @@ private slots:
                 QPalette::ColorRole fg, bg;
                 double least;
             } pairs[] = {{QPalette::WindowText, QPalette::Window, 4.5},
+                         // Fusion paints the pages of a tab widget in the button colour.
+                         {QPalette::WindowText, QPalette::Button, 4.5},
                          {QPalette::Text, QPalette::Base, 4.5},
                          {QPalette::ButtonText, QPalette::Button, 4.5},
                          {QPalette::HighlightedText, QPalette::Highlight, 3.0}};
