@@ -67,7 +67,7 @@ TForm1::TForm1(SerialPort& port, Messages& messages, const QString& iniPath, QWi
     : QMainWindow(parent), messages_(messages), settings_(iniPath, &messages) {
     setObjectName(QStringLiteral("Form1"));
     link_ = new ModbusLink(port, messages, this);
-    link_->setObjectName(QStringLiteral("ComPort"));
+    link_->setObjectName(QStringLiteral("ModbusLink"));
     buildFrame();
     findLinkControls();
     connectHandlers();
@@ -218,7 +218,8 @@ void TForm1::connectHandlers() {
     // Polling locks the exit button until it is stopped.
     connect(measurePage_, &MeasurePage::exitButtonEnabled, BitBtnExit, &QWidget::setEnabled);
     connect(sBitBtn1, &QPushButton::clicked, this, &TForm1::sBitBtn1Click);
-    connect(sComboBoxSkin, &QComboBox::currentIndexChanged, this, &TForm1::sComboBoxSkinChange);
+    // A theme picked from the list, the one in force included: the list closes either way.
+    connect(sComboBoxSkin, &QComboBox::activated, this, &TForm1::sComboBoxSkinChange);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
 
     // Choices made by the user; the program sets these controls with their signals blocked.

@@ -148,7 +148,6 @@ void TForm1::sBitBtn1Click() {
         return;
     }
     sComboBoxSkin->show();
-    const QSignalBlocker quiet(sComboBoxSkin);
     sComboBoxSkin->setCurrentIndex(int(ThemeNames().indexOf(currentSkin_)));
     sBitBtn1->setProperty("Tag", 1);
 }
