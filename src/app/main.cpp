@@ -6,6 +6,9 @@
 #include "qtserialport.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QDir>
 #include <QStandardPaths>
 #include <exception>
@@ -31,6 +34,15 @@ int main(int argc, char* argv[]) {
             [iniPath](int n) { return tarvik::ResolvePortDevice(n, iniPath); });
         tarvik::TForm1 form1(port, messages, iniPath);
         form1.show();
+        // The demo starts the polling of the measurement page by itself.
+        if (qEnvironmentVariableIsSet("TARVIK_DEMO_POLL")) {
+            QTimer::singleShot(500, &form1, [&form1] {
+                if (auto* autoPoll = form1.findChild<QCheckBox*>(QStringLiteral("CheckBoxAuto")))
+                    autoPoll->setChecked(true);
+                if (auto* start = form1.findChild<QPushButton*>(QStringLiteral("BitBtnStart")))
+                    start->click();
+            });
+        }
         return QApplication::exec();
     } catch (const std::exception& e) {
         messages.error(QString::fromLocal8Bit(e.what()));
