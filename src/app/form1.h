@@ -133,6 +133,9 @@ protected:
 private:
     void buildFrame();
     void findLinkControls();
+    // Reads "Порт" and gives it to the port, with the messages of a failed read and of an
+    // invalid number (which is replaced by 1 and written back).
+    void applyStoredPortNumber(bool leaveInfoChanOnFailure);
     void connectHandlers();
     void portComboChanged(QComboBox* changed, bool noPortOnFailure);
     void baudComboChanged(QComboBox* changed);

@@ -7,10 +7,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QPushButton>
-#include <QTimer>
 #include <QDir>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QTimer>
 #include <exception>
 
 namespace {

@@ -83,24 +83,31 @@ void TForm1::ConfigurePortForPage(int index) {
     }
 }
 
-void TForm1::ApplyPortSettings() {
+void TForm1::applyStoredPortNumber(bool leaveInfoChanOnFailure) {
     SerialPort& port = link_->port();
-    settings_.open();
-
-    // Port number. An invalid number is not given to the port at all.
+    // An invalid number is not given to the port at all.
     const std::optional<int> storedPort =
         settings_.readInteger(SettingsFile::Connection, SettingsFile::Port, DefaultPort);
     const int number = storedPort.value_or(DefaultPort);
     bool ok = storedPort.has_value();
     if (validPortNumber(number)) ok = port.setPortNumber(number) && ok;
-    if (!ok)
+    if (!ok) {
+        if (leaveInfoChanOnFailure && PageControl1->currentIndex() == PageInfoChan)
+            ShowPage(PageMeasure);
         messages_.plain(QStringLiteral("Ошибка при чтении номера порта: COM ") +
                         com(port.portNumber()));
+    }
     if (!validPortNumber(number)) {
         messages_.plain(QStringLiteral("Ошибочный номер порта: COM ") + com(number));
         port.setPortNumber(DefaultPort);
         settings_.writeInteger(SettingsFile::Connection, SettingsFile::Port, DefaultPort);
     }
+}
+
+void TForm1::ApplyPortSettings() {
+    SerialPort& port = link_->port();
+    settings_.open();
+    applyStoredPortNumber(false);
     setPortCombos(port.portNumber() - 1);
 
     // Speed. A speed out of range is replaced for the port; the file keeps it.
@@ -108,7 +115,7 @@ void TForm1::ApplyPortSettings() {
         settings_.readInteger(SettingsFile::Connection, SettingsFile::Speed, DefaultSpeed);
     int speed = storedSpeed.value_or(DefaultSpeed);
     const bool speedInRange = speed >= 600 && speed <= 115200;
-    ok = storedSpeed.has_value();
+    bool ok = storedSpeed.has_value();
     if (speedInRange) ok = port.setBaudRate(speed) && ok;
     if (!ok)
         messages_.plain(QStringLiteral("Ошибка при чтении скорости порта: COM ") +
@@ -144,22 +151,7 @@ void TForm1::ApplyPortSettings() {
 void TForm1::ApplyPortFixedSpeed() {
     SerialPort& port = link_->port();
     settings_.open();
-
-    const std::optional<int> storedPort =
-        settings_.readInteger(SettingsFile::Connection, SettingsFile::Port, DefaultPort);
-    const int number = storedPort.value_or(DefaultPort);
-    bool ok = storedPort.has_value();
-    if (validPortNumber(number)) ok = port.setPortNumber(number) && ok;
-    if (!ok) {
-        if (PageControl1->currentIndex() == PageInfoChan) ShowPage(PageMeasure);
-        messages_.plain(QStringLiteral("Ошибка при чтении номера порта: COM ") +
-                        com(port.portNumber()));
-    }
-    if (!validPortNumber(number)) {
-        messages_.plain(QStringLiteral("Ошибочный номер порта: COM ") + com(number));
-        port.setPortNumber(DefaultPort);
-        settings_.writeInteger(SettingsFile::Connection, SettingsFile::Port, DefaultPort);
-    }
+    applyStoredPortNumber(true);
     setIndexQuietly(ComboBoxPort2, port.portNumber() - 1);
     setIndexQuietly(ComboBoxPort4, port.portNumber() - 1);
 

@@ -95,7 +95,8 @@ QByteArray FrameWrite16(quint8 address, const InquiryRecord& r) {
     Put16(f, r.StartRegister);
     Put16(f, r.RegisterCount);
     f.append(char(quint8(r.RegisterCount * 2)));
-    for (int i = 0; i < r.RegisterCount; ++i) Put16(f, r.Words ? r.Words[i] : 0);
+    for (int i = 0; i < r.RegisterCount; ++i)
+        Put16(f, r.Words ? r.Words[i] : 0);
     AppendCrc(f);
     return f;
 }

@@ -11,19 +11,19 @@ namespace tarvik {
 // One request as the handlers describe it. Passed by value to the senders, so a later change
 // of the record does not touch a request already on the line.
 struct InquiryRecord {
-    quint16 Address = 0;        // slave address; low 8 bits are sent
-    quint16 StartRegister = 0;  // functions 03, 06, 16
-    quint16 RegisterCount = 0;  // functions 03, 16
-    quint16 FileNumber = 0;     // function 20
-    quint16 ProfileBase = 0;    // working value of the profile reading
-    quint16 ProfileIndex = 0;   // working value of the profile reading
-    quint16 RecordNumber = 0;   // function 20
-    quint16 RecordCount = 0;    // function 20; the frame carries 8 x this
-    quint16 ExpectedLength = 0; // reply length in bytes for functions 03 and 20
-    quint16 Value16 = 0;        // function 06
-    quint32 Value32 = 0;        // two-register write; floats as their IEEE-754 bit pattern
+    quint16 Address = 0;            // slave address; low 8 bits are sent
+    quint16 StartRegister = 0;      // functions 03, 06, 16
+    quint16 RegisterCount = 0;      // functions 03, 16
+    quint16 FileNumber = 0;         // function 20
+    quint16 ProfileBase = 0;        // working value of the profile reading
+    quint16 ProfileIndex = 0;       // working value of the profile reading
+    quint16 RecordNumber = 0;       // function 20
+    quint16 RecordCount = 0;        // function 20; the frame carries 8 x this
+    quint16 ExpectedLength = 0;     // reply length in bytes for functions 03 and 20
+    quint16 Value16 = 0;            // function 06
+    quint32 Value32 = 0;            // two-register write; floats as their IEEE-754 bit pattern
     const quint16* Words = nullptr; // register values of an N-register write
-    quint8 Kind = 0;            // InquiryKind of the request
+    quint8 Kind = 0;                // InquiryKind of the request
 };
 
 // The fixed requests of the settings chains, filled once at start by InitInquiryRecords.

@@ -30,7 +30,8 @@ public:
 
     QStringList texts() const {
         QStringList out;
-        for (const auto& e : entries) out << e.text;
+        for (const auto& e : entries)
+            out << e.text;
         return out;
     }
     void clear() { entries.clear(); }

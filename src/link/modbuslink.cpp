@@ -67,7 +67,8 @@ bool ModbusLink::addressFromEdit(quint8& address) {
 }
 
 bool ModbusLink::send(const QByteArray& frame, quint16 expected, bool stamp) {
-    std::memcpy(TxFrame.data(), frame.constData(), size_t(std::min<qsizetype>(frame.size(), FrameSize)));
+    std::memcpy(TxFrame.data(), frame.constData(),
+                size_t(std::min<qsizetype>(frame.size(), FrameSize)));
     if (PortNotReady()) return false;
     if (!port_.write(frame)) {
         // The port went away between the guard and the write: the same report as the guard.
@@ -153,7 +154,8 @@ void ModbusLink::ComPortTriggerAvail(int count) {
     emit controlEnabled(QStringLiteral("BitBtnStart"), true);
     emit controlEnabled(QStringLiteral("sBitBtnWriteTime"), true);
     emit controlEnabled(QStringLiteral("BitBtnRead"), true);
-    for (int row = 0; row < 3; ++row) emit noInfoIndicator(row);
+    for (int row = 0; row < 3; ++row)
+        emit noInfoIndicator(row);
     emit controlEnabled(QStringLiteral("BitBtnMainParam"), true);
 
     // A burst larger than the receive buffer is cut to it and the rest discarded; such a
@@ -213,7 +215,8 @@ void ModbusLink::TimerWaitAnswTimer() {
     AwaitingReply = false;
     emit controlEnabled(QStringLiteral("BitBtnStart"), true);
     emit controlEnabled(QStringLiteral("BitBtnRead"), true);
-    for (int row = 0; row < 3; ++row) emit noInfoIndicator(row);
+    for (int row = 0; row < 3; ++row)
+        emit noInfoIndicator(row);
     CountLinkUpFailure();
     CountCurrentOutputsFailure();
     emit controlEnabled(QStringLiteral("BitBtnSaveIndParam"), true);
@@ -317,26 +320,46 @@ void ModbusLink::handleException() {
 
 QString ModbusLink::ExceptionText(int code) {
     switch (code) {
-    case 0: return QStringLiteral("MB_EX_NONE");
-    case 1: return QStringLiteral("Код запроса не поддерживается");
-    case 2: return QStringLiteral("Адрес данных указанный в запросе недоступен");
-    case 3: return QStringLiteral("Данные в запросе являются недопустимой величиной");
-    case 4: return QStringLiteral("Невосстанавливаемая ошибка");
-    case 5: return QStringLiteral("Обработка запроса требует много времени");
-    case 6: return QStringLiteral("Подчиненный занят обработкой команды");
-    case 7: return QStringLiteral("На изменяемый параметр установлена аппаратная защита");
-    case 8: return QStringLiteral("Ошибка паритета");
-    case 10: return QStringLiteral("MB_EX_GATEWAY_PATH_FAILED");
-    case 11: return QStringLiteral("MB_EX_GATEWAY_TGT_FAILED");
-    case 64: return QStringLiteral("Начало информации не кратно размерности");
-    case 65: return QStringLiteral("Размер запрашиваемой информации превышает допустимую величину");
-    case 66: return QStringLiteral("По запрашиваемому адресу информация отсутствует или закрыта");
-    case 67: return QStringLiteral("Не указан точный размер информации");
-    case 68: return QStringLiteral("недопустимый сетевой адрес");
-    case 69: return QStringLiteral("Попытка установить недопустимое значение");
-    case 70: return QStringLiteral("На изменяемый параметр установлена аппаратная защита");
-    case 71: return QStringLiteral("Передан неверный пароль");
-    default: return {};
+    case 0:
+        return QStringLiteral("MB_EX_NONE");
+    case 1:
+        return QStringLiteral("Код запроса не поддерживается");
+    case 2:
+        return QStringLiteral("Адрес данных указанный в запросе недоступен");
+    case 3:
+        return QStringLiteral("Данные в запросе являются недопустимой величиной");
+    case 4:
+        return QStringLiteral("Невосстанавливаемая ошибка");
+    case 5:
+        return QStringLiteral("Обработка запроса требует много времени");
+    case 6:
+        return QStringLiteral("Подчиненный занят обработкой команды");
+    case 7:
+        return QStringLiteral("На изменяемый параметр установлена аппаратная защита");
+    case 8:
+        return QStringLiteral("Ошибка паритета");
+    case 10:
+        return QStringLiteral("MB_EX_GATEWAY_PATH_FAILED");
+    case 11:
+        return QStringLiteral("MB_EX_GATEWAY_TGT_FAILED");
+    case 64:
+        return QStringLiteral("Начало информации не кратно размерности");
+    case 65:
+        return QStringLiteral("Размер запрашиваемой информации превышает допустимую величину");
+    case 66:
+        return QStringLiteral("По запрашиваемому адресу информация отсутствует или закрыта");
+    case 67:
+        return QStringLiteral("Не указан точный размер информации");
+    case 68:
+        return QStringLiteral("недопустимый сетевой адрес");
+    case 69:
+        return QStringLiteral("Попытка установить недопустимое значение");
+    case 70:
+        return QStringLiteral("На изменяемый параметр установлена аппаратная защита");
+    case 71:
+        return QStringLiteral("Передан неверный пароль");
+    default:
+        return {};
     }
 }
 

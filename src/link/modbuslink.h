@@ -128,11 +128,11 @@ signals:
     void statusText(const QString& text);
 
     // Named operations of pages.
-    void measurementEditsCleared();        // ClearMeasurementEdits
-    void calibrationControlsUnlocked();    // UnlockCalibrationControls, the controls part
-    void schemeControlsEnabled(bool on);   // EnableSchemeControls
-    void noInfoIndicator(int row);         // xNoInfoInd of the external indicator rows
-    void autoPollingStep();                // the automatic-polling step of SendInquiry
+    void measurementEditsCleared();      // ClearMeasurementEdits
+    void calibrationControlsUnlocked();  // UnlockCalibrationControls, the controls part
+    void schemeControlsEnabled(bool on); // EnableSchemeControls
+    void noInfoIndicator(int row);       // xNoInfoInd of the external indicator rows
+    void autoPollingStep();              // the automatic-polling step of SendInquiry
     // FlushPortBuffers failed on the input buffer: the window leaves the information-channel
     // page for the first page.
     void portFailed();

@@ -38,8 +38,8 @@ bool QtSerialPort::ensureOpen() {
 }
 
 bool QtSerialPort::applySettings() {
-    static constexpr QSerialPort::Parity parities[] = {QSerialPort::NoParity, QSerialPort::OddParity,
-                                                       QSerialPort::EvenParity};
+    static constexpr QSerialPort::Parity parities[] = {
+        QSerialPort::NoParity, QSerialPort::OddParity, QSerialPort::EvenParity};
     return port_.setBaudRate(baud_) && port_.setParity(parities[int(parity_)]) &&
            port_.setDataBits(QSerialPort::DataBits(dataBits_)) &&
            port_.setStopBits(stopBits_ == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&

@@ -18,7 +18,8 @@ int BaudIndex(const QString& text) {
 QComboBox* MakePortCombo(const QString& name, QWidget* parent) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(name);
-    for (int n = 1; n <= 16; ++n) combo->addItem(QStringLiteral("Comm%1").arg(n));
+    for (int n = 1; n <= 16; ++n)
+        combo->addItem(QStringLiteral("Comm%1").arg(n));
     return combo;
 }
 

@@ -20,9 +20,10 @@ void setText(QWidget* w, const QString& text) {
 } // namespace
 
 void ApplyLinkEffects(ModbusLink& link, QWidget* root) {
-    QObject::connect(&link, &ModbusLink::controlEnabled, root, [root](const QString& name, bool on) {
-        if (auto* w = root->findChild<QWidget*>(name)) w->setEnabled(on);
-    });
+    QObject::connect(&link, &ModbusLink::controlEnabled, root,
+                     [root](const QString& name, bool on) {
+                         if (auto* w = root->findChild<QWidget*>(name)) w->setEnabled(on);
+                     });
     QObject::connect(&link, &ModbusLink::controlShown, root, [root](const QString& name, bool on) {
         if (auto* w = root->findChild<QWidget*>(name)) w->setVisible(on);
     });

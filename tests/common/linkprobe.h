@@ -10,19 +10,17 @@ namespace tarvik {
 
 struct LinkProbe {
     explicit LinkProbe(ModbusLink& link) {
-        QObject::connect(&link, &ModbusLink::controlText, [this](const QString& n, const QString& t) {
-            texts[n] = t;
-            log << n + "=" + t;
-        });
-        QObject::connect(&link, &ModbusLink::controlEnabled, [this](const QString& n, bool on) {
-            enabled[n] = on;
-        });
-        QObject::connect(&link, &ModbusLink::controlShown, [this](const QString& n, bool on) {
-            shown[n] = on;
-        });
-        QObject::connect(&link, &ModbusLink::lampLit, [this](const QString& n, bool on) {
-            lit[n] = on;
-        });
+        QObject::connect(&link, &ModbusLink::controlText,
+                         [this](const QString& n, const QString& t) {
+                             texts[n] = t;
+                             log << n + "=" + t;
+                         });
+        QObject::connect(&link, &ModbusLink::controlEnabled,
+                         [this](const QString& n, bool on) { enabled[n] = on; });
+        QObject::connect(&link, &ModbusLink::controlShown,
+                         [this](const QString& n, bool on) { shown[n] = on; });
+        QObject::connect(&link, &ModbusLink::lampLit,
+                         [this](const QString& n, bool on) { lit[n] = on; });
         QObject::connect(&link, &ModbusLink::lampColour,
                          [this](const QString& n, Qt::GlobalColor c) { colour[n] = c; });
         QObject::connect(&link, &ModbusLink::statusText, [this](const QString& t) {

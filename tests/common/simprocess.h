@@ -30,8 +30,10 @@ public:
             }
             out += process_.readAllStandardOutput();
             for (const QByteArray& line : out.split('\n')) {
-                if (line.startsWith("modbus: ")) modbus_ = QString::fromLocal8Bit(line.mid(8).trimmed());
-                if (line.startsWith("info: ")) info_ = QString::fromLocal8Bit(line.mid(6).trimmed());
+                if (line.startsWith("modbus: "))
+                    modbus_ = QString::fromLocal8Bit(line.mid(8).trimmed());
+                if (line.startsWith("info: "))
+                    info_ = QString::fromLocal8Bit(line.mid(6).trimmed());
             }
         }
         return true;

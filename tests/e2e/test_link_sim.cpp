@@ -22,7 +22,8 @@ struct LiveLink {
     QList<QByteArray> replies;
 
     explicit LiveLink(const QString& path) : device(path) {
-        QObject::connect(&port, &SerialPort::dataAvailable, &link, &ModbusLink::ComPortTriggerAvail);
+        QObject::connect(&port, &SerialPort::dataAvailable, &link,
+                         &ModbusLink::ComPortTriggerAvail);
         link.setHandler(0, [this](const Reply& r) { replies << r.data().toByteArray(); });
         port.setPortNumber(1);
     }
@@ -39,7 +40,8 @@ struct LiveLink {
     bool settle(int timeoutMs = 5000) {
         QElapsedTimer t;
         t.start();
-        while (link.AwaitingReply && t.elapsed() < timeoutMs) QTest::qWait(10);
+        while (link.AwaitingReply && t.elapsed() < timeoutMs)
+            QTest::qWait(10);
         return !link.AwaitingReply;
     }
 };

@@ -69,7 +69,8 @@ struct LiveWindow {
     template <typename F> bool waitFor(F done, int timeoutMs) {
         QElapsedTimer t;
         t.start();
-        while (!done() && t.elapsed() < timeoutMs) QTest::qWait(20);
+        while (!done() && t.elapsed() < timeoutMs)
+            QTest::qWait(20);
         return done();
     }
 };
@@ -139,7 +140,8 @@ private slots:
         QCOMPARE(int(w.link().NoAnswerCount), w.link().RequestCount / 2);
         QCOMPARE(w.link().CrcErrorCount, quint16(0));
         QVERIFY(w.statusTexts.contains(NoAnswer));
-        QCOMPARE(w.find<QLabel>("StaticTextNoAnsw")->text(), QString::number(w.link().NoAnswerCount));
+        QCOMPARE(w.find<QLabel>("StaticTextNoAnsw")->text(),
+                 QString::number(w.link().NoAnswerCount));
     }
 
     void informationChannelShowsTheStream() {
@@ -152,7 +154,8 @@ private slots:
         auto* ua = w.find<QLineEdit>("EditChanUa");
         QVERIFY(w.waitFor([&] { return !ua->text().isEmpty(); }, 2000));
         QVERIFY2(qAbs(ua->text().toDouble() - 57.7) < 5, qPrintable(ua->text()));
-        QVERIFY2(qAbs(w.text("EditChanFrec").toDouble() - 50) < 1, qPrintable(w.text("EditChanFrec")));
+        QVERIFY2(qAbs(w.text("EditChanFrec").toDouble() - 50) < 1,
+                 qPrintable(w.text("EditChanFrec")));
         QCOMPARE(w.text("sEditNetAddr"), QStringLiteral("1"));
         // A healthy stream, read as it comes, never gives a checksum error.
         QTest::qWait(1500);

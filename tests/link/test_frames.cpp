@@ -42,8 +42,8 @@ private slots:
         measure.Address = 1;
         measure.RegisterCount = 62;
         measure.ExpectedLength = 129;
-        QTest::newRow("SendInquiry") << 0 << measure << Hex("01 03 00 00 00 3E C4 1A") << 129
-                                     << true << true;
+        QTest::newRow("SendInquiry")
+            << 0 << measure << Hex("01 03 00 00 00 3E C4 1A") << 129 << true << true;
 
         InquiryRecord read03;
         read03.StartRegister = 528;
@@ -104,14 +104,18 @@ private slots:
         record.Kind = 19;
 
         using Sender = void (ModbusLink::*)(InquiryRecord);
-        const Sender senders[] = {&ModbusLink::SendInquiry,           &ModbusLink::SendInquiryRead03,
-                                  &ModbusLink::SendInquiryWrite06,    &ModbusLink::SendInquiryWrite06Seq,
-                                  &ModbusLink::SendInquiryWrite16Long, &ModbusLink::SendInquiryWrite16,
+        const Sender senders[] = {&ModbusLink::SendInquiry,
+                                  &ModbusLink::SendInquiryRead03,
+                                  &ModbusLink::SendInquiryWrite06,
+                                  &ModbusLink::SendInquiryWrite06Seq,
+                                  &ModbusLink::SendInquiryWrite16Long,
+                                  &ModbusLink::SendInquiryWrite16,
                                   &ModbusLink::SendInquiryRead20};
         (link.*senders[sender])(record);
 
         QCOMPARE(port.written, QList<QByteArray>{frame});
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(link.TxFrame.data()), frame.size()), frame);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(link.TxFrame.data()), frame.size()),
+                 frame);
         QCOMPARE(link.InquiryKind, quint8(19));
         QCOMPARE(int(link.ExpectedReplyLength), expected);
         QVERIFY(link.AwaitingReply);
@@ -154,13 +158,20 @@ private slots:
             int start, count, expected, kind;
         };
         const Row rows[] = {
-            {s.LinkUpRatiosStep, 2048, 8, 21, 27},   {s.ReadRatiosStep, 2048, 8, 21, 28},
-            {s.LinkUpSchemeStep, 528, 1, 7, 29},     {s.ReadSchemeStep, 528, 1, 7, 31},
-            {s.CurrentOutputsStartStep, 534, 1, 7, 33}, {s.MeasuredCurrentStep, 0, 2, 0, 15},
-            {s.MetrologyPollStep, 0, 62, 129, 32},   {s.CurrentOutputsPollStep, 532, 1, 7, 34},
-            {s.CurrentMethodStep, 546, 1, 7, 30},    {s.MetrologyWriteStep, 1792, 2, 0, 14},
-            {s.RatioWriteStep, 0, 8, 0, 0},          {s.CommandStep, 0, 2, 0, 40},
-            {s.CurrentTrimStep, 0, 2, 0, 36},        {s.CurrentModeStep, 0, 2, 0, 36},
+            {s.LinkUpRatiosStep, 2048, 8, 21, 27},
+            {s.ReadRatiosStep, 2048, 8, 21, 28},
+            {s.LinkUpSchemeStep, 528, 1, 7, 29},
+            {s.ReadSchemeStep, 528, 1, 7, 31},
+            {s.CurrentOutputsStartStep, 534, 1, 7, 33},
+            {s.MeasuredCurrentStep, 0, 2, 0, 15},
+            {s.MetrologyPollStep, 0, 62, 129, 32},
+            {s.CurrentOutputsPollStep, 532, 1, 7, 34},
+            {s.CurrentMethodStep, 546, 1, 7, 30},
+            {s.MetrologyWriteStep, 1792, 2, 0, 14},
+            {s.RatioWriteStep, 0, 8, 0, 0},
+            {s.CommandStep, 0, 2, 0, 40},
+            {s.CurrentTrimStep, 0, 2, 0, 36},
+            {s.CurrentModeStep, 0, 2, 0, 36},
             {s.CurrentRangeStep, 766, 2, 0, 35},
         };
         for (const Row& row : rows) {

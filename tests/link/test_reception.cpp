@@ -25,7 +25,8 @@ struct Bench {
     QList<QByteArray> handled; // replies seen by the kind-0 handler
 
     Bench() {
-        QObject::connect(&port, &SerialPort::dataAvailable, &link, &ModbusLink::ComPortTriggerAvail);
+        QObject::connect(&port, &SerialPort::dataAvailable, &link,
+                         &ModbusLink::ComPortTriggerAvail);
         link.setClock([this] { return clock; });
         link.setAddressText([] { return QStringLiteral("1"); });
         link.setHandler(0, [this](const Reply& r) { handled << r.data().toByteArray(); });
@@ -43,7 +44,8 @@ struct Bench {
 
 QByteArray MeasurementData() {
     QByteArray data;
-    for (int i = 0; i < 31; ++i) data += Hex("43 5C 80 00");
+    for (int i = 0; i < 31; ++i)
+        data += Hex("43 5C 80 00");
     return data;
 }
 
@@ -117,9 +119,9 @@ private slots:
         QByteArray reply = WithCrc(QByteArray("\x01\x83", 2) + char(code));
         b.port.feed(reply);
         QCOMPARE(b.messages.texts(), text.isEmpty() ? QStringList() : QStringList{text});
-        QVERIFY(!b.link.CalibrationBusy);        // unlocked
-        QCOMPARE(b.link.NextStep, nullptr);      // a calibration request was outstanding
-        QCOMPARE(b.port.bytesAvailable(), 0);    // flushed in every case
+        QVERIFY(!b.link.CalibrationBusy);     // unlocked
+        QCOMPARE(b.link.NextStep, nullptr);   // a calibration request was outstanding
+        QCOMPARE(b.port.bytesAvailable(), 0); // flushed in every case
     }
 
     void functionByte0x80IsANormalReply() {
@@ -173,7 +175,8 @@ private slots:
         QCOMPARE(b.messages.entries[0].text, QStringLiteral("Информация записана "));
         QVERIFY(!b.link.CalibrationBusy);
         // The box comes before the status line changes.
-        QVERIFY(b.probe.log.indexOf("UnlockCalibrationControls") < b.probe.log.indexOf("status=" + Done));
+        QVERIFY(b.probe.log.indexOf("UnlockCalibrationControls") <
+                b.probe.log.indexOf("status=" + Done));
     }
 
     void damagedReplyCountsCrcThenTimeOut() {
@@ -228,7 +231,8 @@ private slots:
         b.port.unusable = true;
         b.port.setPortNumber(7);
         b.readMeasurements();
-        QCOMPARE(b.messages.texts(), QStringList{QStringLiteral("Ошибка при чтении номера порта: COM 7")});
+        QCOMPARE(b.messages.texts(),
+                 QStringList{QStringLiteral("Ошибка при чтении номера порта: COM 7")});
         QVERIFY(b.port.written.isEmpty());
         QVERIFY(!b.link.AwaitingReply);
         QVERIFY(!b.link.TimerWaitAnsw().enabled()); // so no time-out follows
@@ -240,9 +244,12 @@ private slots:
         QTest::addColumn<QList<int>>("delays");
         QTest::addColumn<QString>("last");
         QTest::addColumn<QString>("max");
-        QTest::newRow("47 ms") << QList<int>{47} << "0c 47mc" << "47mc";
-        QTest::newRow("1 s 20 ms keeps a max of 500") << QList<int>{500, 1020} << "1c 20mc" << "500mc";
-        QTest::newRow("larger ms part raises it") << QList<int>{500, 730} << "0c 730mc" << "730mc";
+        QTest::newRow("47 ms") << QList<int>{47} << "0c 47mc"
+                               << "47mc";
+        QTest::newRow("1 s 20 ms keeps a max of 500") << QList<int>{500, 1020} << "1c 20mc"
+                                                      << "500mc";
+        QTest::newRow("larger ms part raises it") << QList<int>{500, 730} << "0c 730mc"
+                                                  << "730mc";
     }
     void responseTimes() {
         QFETCH(QList<int>, delays);
@@ -345,7 +352,8 @@ private slots:
         b.readMeasurements();
         b.port.unusable = true;
         b.link.TimerWaitAnsw().fire();
-        QCOMPARE(b.messages.texts(), QStringList{QStringLiteral("Ошибка при чтении номера порта: COM 1")});
+        QCOMPARE(b.messages.texts(),
+                 QStringList{QStringLiteral("Ошибка при чтении номера порта: COM 1")});
         QCOMPARE(b.probe.portFailures, 1);
     }
 
