@@ -103,15 +103,15 @@ private slots:
         link.setClock([at] { return at; });
         record.Kind = 19;
 
-        using Sender = void (ModbusLink::*)(InquiryRecord);
-        const Sender senders[] = {&ModbusLink::SendInquiry,
-                                  &ModbusLink::SendInquiryRead03,
-                                  &ModbusLink::SendInquiryWrite06,
-                                  &ModbusLink::SendInquiryWrite06Seq,
-                                  &ModbusLink::SendInquiryWrite16Long,
-                                  &ModbusLink::SendInquiryWrite16,
-                                  &ModbusLink::SendInquiryRead20};
-        (link.*senders[sender])(record);
+        switch (sender) {
+        case 0: link.SendInquiry(record); break;
+        case 1: link.SendInquiryRead03(record); break;
+        case 2: link.SendInquiryWrite06(record); break;
+        case 3: link.SendInquiryWrite06Seq(record); break;
+        case 4: link.SendInquiryWrite16Long(record); break;
+        case 5: link.SendInquiryWrite16(record); break;
+        case 6: link.SendInquiryRead20(record); break;
+        }
 
         QCOMPARE(port.written, QList<QByteArray>{frame});
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(link.TxFrame.data()), frame.size()),
